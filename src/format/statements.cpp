@@ -1,0 +1,1 @@
+#include "format/statements.h"
