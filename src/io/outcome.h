@@ -23,6 +23,8 @@ inline constexpr std::string_view k_not_open_for_write =
     "File not open for write";
 inline constexpr std::string_view k_buffer_allocation_failed =
     "Buffer allocation failed";
+// The program never reads or writes a unit it has not opened.
+inline constexpr std::string_view k_unit_not_connected = "Unit not connected";
 
 struct [[nodiscard]] Outcome {
   enum class Kind { completed, end_of_file, failed };
@@ -45,8 +47,8 @@ struct [[nodiscard]] Outcome {
   static Outcome end_of_file(std::string_view statement, int unit);
   static Outcome failure(std::string_view message, std::string_view statement,
                          int unit);
-  static Outcome system_failure(int error, std::string_view statement,
-                                int unit, bool path_missing = false);
+  static Outcome system_failure(int error, std::string_view statement, int unit,
+                                bool path_missing = false);
 };
 
 }  // namespace io
