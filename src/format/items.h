@@ -35,8 +35,10 @@ struct Value {
   std::string_view text;  // character
 };
 
-inline Value integer_value(std::int32_t v) { return {ItemKind::integer, v}; }
-inline Value real_value(float v) { return {ItemKind::real, 0, v}; }
+inline Value integer_value(std::int32_t v) {
+  return {ItemKind::integer, v, 0.0f, {}};
+}
+inline Value real_value(float v) { return {ItemKind::real, 0, v, {}}; }
 inline Value text_value(std::string_view v) {
   return {ItemKind::character, 0, 0.0f, v};
 }
