@@ -39,8 +39,8 @@ Flavor colreformat_flavor() {
 }
 
 Flavor mac_flavor() {
-  Flavor flavor{"colreformat-mac", "_tab", k_mac_introduction,
-                k_mac_scale_prompt, {}, {}};
+  Flavor flavor{"colreformat-mac",  "_tab", k_mac_introduction,
+                k_mac_scale_prompt, {},     {}};
   flavor.io.line_end = io::LineEnd::lf;
   flavor.io.drop_cr_on_write = true;
   flavor.io.system_texts = io::SystemTexts::strerror;

@@ -12,7 +12,7 @@ namespace reformat {
 
 struct Flavor {
   std::string_view program_name;  // "colreformat" or "colreformat-mac"
-  std::string_view first_suffix;   // "_col" or "_tab"
+  std::string_view first_suffix;  // "_col" or "_tab"
   // The format strings of the introduction's first two lines and of the
   // scaling-factor prompt, which word things differently.
   std::span<const std::string_view> introduction;
