@@ -17,7 +17,7 @@ namespace {
 // exponent E of the first one (the first digit stands for 10^(E-1)).
 struct Digits {
   std::uint8_t digit[8];
-  std::int32_t exponent;
+  std::int64_t exponent;  // wide enough for any scale factor
 };
 
 // The digits are read off the scaled double exactly: s is held as an integer
@@ -52,11 +52,11 @@ void generate_digits(double x, Digits& out) {
 
 // Rounds to n digits (rounding digit min(n + 1, 8)), ties away from zero.
 // Returns false when nothing is left: the value rounds to zero.
-bool round_digits(Digits& digits, std::int32_t n) {
+bool round_digits(Digits& digits, std::int64_t n) {
   if (n < 0) {
     return false;
   }
-  int round_at = static_cast<int>(std::min<std::int32_t>(n + 1, 8)) - 1;
+  int round_at = static_cast<int>(std::min<std::int64_t>(n + 1, 8)) - 1;
   bool up = digits.digit[round_at] >= 5;
   for (int i = round_at; i < 8; ++i) {
     digits.digit[i] = 0;
@@ -142,12 +142,12 @@ void append_integer_field(std::int32_t value, std::int32_t w, std::int32_t m,
   append_justified({p, static_cast<std::size_t>(end - p)}, w, minimal, out);
 }
 
-void append_fixed_field(float value, std::int32_t w, std::int32_t d,
+bool append_fixed_field(float value, std::int32_t w, std::int32_t d,
                         std::int32_t k, bool minimal, bool sign_plus,
                         std::string& out) {
   if (std::isnan(value) || std::isinf(value)) {
     append_special(value, w, minimal, sign_plus, out);
-    return;
+    return true;
   }
   bool negative = value < 0.0f;  // a negative zero is zero
   bool has_sign = negative || sign_plus;
@@ -168,11 +168,11 @@ void append_fixed_field(float value, std::int32_t w, std::int32_t d,
     // minus sign stays blank.
     if (d == 0) {
       append_justified((w == 1 && !minimal) ? "." : "0.", w, minimal, out);
-      return;
+      return true;
     }
     if (!minimal && w < d + 1) {
       append_stars(w, out);
-      return;
+      return true;
     }
     bool leading_zero = minimal || w_left - d - 1 >= 1;
     std::size_t length = static_cast<std::size_t>(d) + (leading_zero ? 2 : 1);
@@ -181,13 +181,16 @@ void append_fixed_field(float value, std::int32_t w, std::int32_t d,
     }
     out.append(leading_zero ? "0." : ".");
     out.append(static_cast<std::size_t>(d), '0');
-    return;
+    return true;
   }
   if (e >= 1) {
+    if (minimal && e > walk_limits().max_record_length) {
+      return false;
+    }
     std::int64_t blanks = w_left - d - 1 - e;
     if (!minimal && blanks < 0) {
       append_stars(w, out);
-      return;
+      return true;
     }
     out.append(minimal ? 0 : static_cast<std::size_t>(blanks), ' ');
     if (has_sign) {
@@ -200,13 +203,13 @@ void append_fixed_field(float value, std::int32_t w, std::int32_t d,
     for (std::int64_t i = e + 1; i <= e + d; ++i) {
       out.push_back(digit_char(digits, i));
     }
-    return;
+    return true;
   }
   // Below 1, zero included: E <= 0 and E + d >= 1.
   std::int64_t blanks = w_left - d - 1;
   if (!minimal && blanks < 0) {
     append_stars(w, out);
-    return;
+    return true;
   }
   if (minimal) {
     blanks = 1;
@@ -225,6 +228,7 @@ void append_fixed_field(float value, std::int32_t w, std::int32_t d,
   for (std::int64_t i = 1; i <= d + e; ++i) {
     out.push_back(is_zero ? '0' : digit_char(digits, i));
   }
+  return true;
 }
 
 namespace {
@@ -330,9 +334,12 @@ class FieldWriter {
         if (value.kind != ItemKind::real) {
           return mismatch();
         }
-        append_fixed_field(value.real, descriptor.w, descriptor.d,
-                           walk_.scale_factor(), descriptor.w == 0,
-                           walk_.sign_plus(), field_);
+        if (!append_fixed_field(value.real, descriptor.w, descriptor.d,
+                                walk_.scale_factor(), descriptor.w == 0,
+                                walk_.sign_plus(), field_)) {
+          side_.fail(k_buffer_allocation);
+          return false;
+        }
         break;
       case DataKind::character:
         if (value.kind != ItemKind::character) {

@@ -20,8 +20,9 @@ void append_integer_field(std::int32_t value, std::int32_t w, std::int32_t m,
                           bool minimal, bool sign_plus, std::string& out);
 
 // Fw.d of a single-precision value under scale factor k (minimal: F0.d),
-// appended to out.
-void append_fixed_field(float value, std::int32_t w, std::int32_t d,
+// appended to out. False when a minimal-width field would be longer than any
+// record may be (a huge scale factor); out is then unchanged.
+bool append_fixed_field(float value, std::int32_t w, std::int32_t d,
                         std::int32_t k, bool minimal, bool sign_plus,
                         std::string& out);
 

@@ -429,6 +429,17 @@ TEST(WriteWithFormat, Failures) {
   }
 }
 
+// A minimal-width field under a huge scale factor would pass any record.
+TEST(FixedField, HugeScaleFactor) {
+  std::string out = "x";
+  EXPECT_FALSE(append_fixed_field(1.5f, 0, 2, 2147483647, true, false, out));
+  EXPECT_EQ("x", out);
+  io::Outcome outcome;
+  EXPECT_EQ("",
+            write_records("(2147483647p,f0.2)", {real_value(1.5f)}, outcome));
+  EXPECT_EQ("Buffer allocation failed", outcome.message);
+}
+
 TEST(WriteWithFormat, RecordLengthLimit) {
   WalkLimits saved = walk_limits();
   walk_limits().max_record_length = 10;
