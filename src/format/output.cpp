@@ -24,8 +24,11 @@ struct Digits {
 // count of 2^-52, so taking each digit and multiplying the rest by ten loses
 // nothing.
 void generate_digits(double x, Digits& out) {
-  int e2 = std::ilogb(x);
-  int q = (e2 * 1233) >> 12;  // floor(e2 * log10(2)), close enough here
+  // x comes from a float, so it is a normal double.
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  int e2 = static_cast<int>(bits >> 52) - 1023;
+  int q = (e2 * 1233) >> 12;  // floor(e2 * 1233 / 4096)
   double s = x;
   if (q > 0) {
     s = x / power_of_ten(q);
@@ -40,9 +43,13 @@ void generate_digits(double x, Digits& out) {
     s *= 10.0;
     --q;
   }
+  // 1 <= s < 10: its binary exponent is 0 to 3, so its mantissa shifted by
+  // that exponent is s in units of 2^-52, exactly.
   constexpr int k_fraction_bits = 52;
   constexpr std::uint64_t k_one = std::uint64_t{1} << k_fraction_bits;
-  auto scaled = static_cast<std::uint64_t>(std::ldexp(s, k_fraction_bits));
+  std::memcpy(&bits, &s, sizeof bits);
+  int shift = static_cast<int>(bits >> 52) - 1023;
+  std::uint64_t scaled = ((bits & (k_one - 1)) | k_one) << shift;
   for (std::uint8_t& digit : out.digit) {
     digit = static_cast<std::uint8_t>(scaled >> k_fraction_bits);
     scaled = (scaled & (k_one - 1)) * 10;
@@ -79,12 +86,26 @@ bool round_digits(Digits& digits, std::int64_t n) {
   return true;
 }
 
-// Digit i (counting from 1) as printed: beyond the seventh, zeros.
-char digit_char(const Digits& digits, std::int64_t i) {
-  if (i < 1 || i > 7) {
-    return '0';
+// Digits first to first + count - 1 (counting from 1) as printed: beyond the
+// seventh, zeros.
+char* put_digits(char* p, const Digits& digits, std::int64_t first,
+                 std::int64_t count) {
+  for (std::int64_t i = first; i < first + count; ++i) {
+    *p++ = i <= 7 ? static_cast<char>('0' + digits.digit[i - 1]) : '0';
   }
-  return static_cast<char>('0' + digits.digit[i - 1]);
+  return p;
+}
+
+char* fill(char* p, std::int64_t count, char c) {
+  std::memset(p, c, static_cast<std::size_t>(count));
+  return p + count;
+}
+
+// Makes room for length more characters at the end of out.
+char* extend(std::string& out, std::int64_t length) {
+  std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(length));
+  return out.data() + at;
 }
 
 void append_stars(std::int32_t w, std::string& out) {
@@ -192,17 +213,17 @@ bool append_fixed_field(float value, std::int32_t w, std::int32_t d,
       append_stars(w, out);
       return true;
     }
-    out.append(minimal ? 0 : static_cast<std::size_t>(blanks), ' ');
+    if (minimal) {
+      blanks = 0;
+    }
+    char* p = extend(out, blanks + (has_sign ? 1 : 0) + e + 1 + d);
+    p = fill(p, blanks, ' ');
     if (has_sign) {
-      out.push_back(sign);
+      *p++ = sign;
     }
-    for (std::int64_t i = 1; i <= e; ++i) {
-      out.push_back(digit_char(digits, i));
-    }
-    out.push_back('.');
-    for (std::int64_t i = e + 1; i <= e + d; ++i) {
-      out.push_back(digit_char(digits, i));
-    }
+    p = put_digits(p, digits, 1, e);
+    *p++ = '.';
+    put_digits(p, digits, e + 1, d);
     return true;
   }
   // Below 1, zero included: E <= 0 and E + d >= 1.
@@ -214,19 +235,22 @@ bool append_fixed_field(float value, std::int32_t w, std::int32_t d,
   if (minimal) {
     blanks = 1;
   }
+  char* p = extend(out, blanks + (has_sign ? 1 : 0) + 1 + d);
   if (blanks >= 1) {
-    out.append(static_cast<std::size_t>(blanks - 1), ' ');
+    p = fill(p, blanks - 1, ' ');
   }
   if (has_sign) {
-    out.push_back(sign);
+    *p++ = sign;
   }
   if (blanks >= 1) {
-    out.push_back('0');
+    *p++ = '0';
   }
-  out.push_back('.');
-  out.append(static_cast<std::size_t>(-e), '0');
-  for (std::int64_t i = 1; i <= d + e; ++i) {
-    out.push_back(is_zero ? '0' : digit_char(digits, i));
+  *p++ = '.';
+  p = fill(p, -e, '0');
+  if (is_zero) {
+    fill(p, d + e, '0');
+  } else {
+    put_digits(p, digits, 1, d + e);
   }
   return true;
 }
@@ -238,7 +262,10 @@ namespace {
 class OutputSide : public WalkSide {
  public:
   OutputSide(RecordSink& sink, int unit, std::string& record)
-      : sink_(sink), unit_(unit), record_(record) {
+      : sink_(sink),
+        unit_(unit),
+        record_(record),
+        max_length_(walk_limits().max_record_length) {
     record_.clear();
   }
   void set_walk(const Walk* walk) { walk_ = walk; }
@@ -278,7 +305,7 @@ class OutputSide : public WalkSide {
   // Stores text at the position, filling any gap with blanks.
   bool put(std::string_view text) {
     std::int64_t end = position_ + static_cast<std::int64_t>(text.size());
-    if (end > walk_limits().max_record_length) {
+    if (end > max_length_) {
       fail(k_buffer_allocation);
       return false;
     }
@@ -302,6 +329,22 @@ class OutputSide : public WalkSide {
     return true;
   }
 
+  // The record, when the position is at its end, for a field to be appended
+  // in place; null otherwise.
+  std::string* end_of_record() {
+    return position_ == static_cast<std::int64_t>(record_.size()) ? &record_
+                                                                  : nullptr;
+  }
+  // After an append in place: the position follows it, within the limit.
+  bool appended() {
+    position_ = static_cast<std::int64_t>(record_.size());
+    if (position_ > max_length_) {
+      fail(k_buffer_allocation);
+      return false;
+    }
+    return true;
+  }
+
   io::Outcome& outcome() { return outcome_; }
 
  private:
@@ -309,6 +352,7 @@ class OutputSide : public WalkSide {
   int unit_;
   std::string& record_;
   const Walk* walk_ = nullptr;
+  std::int64_t max_length_;
   std::int64_t position_ = 0;
   io::Outcome outcome_;
 };
@@ -319,7 +363,10 @@ class FieldWriter {
   FieldWriter(OutputSide& side, const Walk& walk) : side_(side), walk_(walk) {}
 
   bool write(const Descriptor& descriptor, const Value& value) {
+    // A field at the end of the record, the usual case, goes straight in.
+    std::string* in_place = side_.end_of_record();
     field_.clear();
+    std::string& out = in_place != nullptr ? *in_place : field_;
     switch (descriptor.kind) {
       case DataKind::integer:
         if (value.kind != ItemKind::integer &&
@@ -327,7 +374,7 @@ class FieldWriter {
           return mismatch();
         }
         append_integer_field(value.integer, descriptor.w, descriptor.d,
-                             descriptor.w == 0, walk_.sign_plus(), field_);
+                             descriptor.w == 0, walk_.sign_plus(), out);
         break;
       case DataKind::fixed:
       case DataKind::general:
@@ -336,7 +383,7 @@ class FieldWriter {
         }
         if (!append_fixed_field(value.real, descriptor.w, descriptor.d,
                                 walk_.scale_factor(), descriptor.w == 0,
-                                walk_.sign_plus(), field_)) {
+                                walk_.sign_plus(), out)) {
           side_.fail(k_buffer_allocation);
           return false;
         }
@@ -351,13 +398,13 @@ class FieldWriter {
             value.kind != ItemKind::integer) {
           return mismatch();
         }
-        field_.append(static_cast<std::size_t>(descriptor.w - 1), ' ');
-        field_.push_back(value.integer != 0 ? 'T' : 'F');
+        out.append(static_cast<std::size_t>(descriptor.w - 1), ' ');
+        out.push_back(value.integer != 0 ? 'T' : 'F');
         break;
       default:
         return mismatch();
     }
-    return side_.put(field_);
+    return in_place != nullptr ? side_.appended() : side_.put(field_);
   }
 
  private:

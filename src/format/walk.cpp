@@ -12,7 +12,7 @@ WalkLimits& walk_limits() {
 }
 
 bool Walk::count_step() {
-  if (++steps_ > walk_limits().max_steps) {
+  if (++steps_ > max_steps_) {
     side_.fail(k_format_error);
     return false;
   }

@@ -51,7 +51,10 @@ WalkLimits& walk_limits();
 class Walk {
  public:
   Walk(const FormatList& list, WalkSide& side, bool blank_zero = false)
-      : list_(list), side_(side), blank_zero_(blank_zero) {}
+      : list_(list),
+        side_(side),
+        max_steps_(walk_limits().max_steps),
+        blank_zero_(blank_zero) {}
 
   // Walks to the descriptor for the next item. False: the statement ends.
   bool next_data_descriptor(ItemKind kind, std::size_t item_length,
@@ -89,6 +92,7 @@ class Walk {
   std::int32_t reversion_ = -1;  // index of the group open, or none
   bool data_in_pass_ = false;
   std::int64_t steps_ = 0;
+  std::int64_t max_steps_;
   std::int32_t scale_ = 0;
   bool sign_plus_ = false;
   bool blank_zero_;

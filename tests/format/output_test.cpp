@@ -451,6 +451,9 @@ TEST(WriteWithFormat, RecordLengthLimit) {
   EXPECT_EQ("1234567890\n",
             write_records("(a)", {text_value("1234567890")}, outcome));
   EXPECT_TRUE(outcome);
+  EXPECT_EQ("", write_records("(f7.4,i4)", {real_value(1.0f), integer_value(1)},
+                              outcome));
+  EXPECT_EQ("Buffer allocation failed", outcome.message);
   walk_limits() = saved;
 }
 
