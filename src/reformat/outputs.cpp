@@ -15,32 +15,44 @@ int stored_series(const SeriesTable& table) {
   return std::min(table.series_count, k_table_columns);
 }
 
+// Series k is raised by (k - 1) times scale, each offset converted to
+// single precision once. The cells are visited a year at a time, the order
+// in which the table lies in memory; every cell is independent.
 void add_offsets(SeriesTable& table) {
+  const int columns = stored_series(table);
+  std::vector<float> offsets(static_cast<std::size_t>(columns));
   table.offset = 0;
-  for (int k = 1; k <= stored_series(table); ++k) {
-    const float offset = static_cast<float>(table.offset);
-    for (int r = 1; r <= k_table_rows; ++r) {
+  for (int k = 1; k <= columns; ++k) {
+    offsets[static_cast<std::size_t>(k - 1)] = static_cast<float>(table.offset);
+    table.offset = table.offset + table.scale;
+  }
+  for (int r = 1; r <= k_table_rows; ++r) {
+    for (int k = 1; k <= columns; ++k) {
       const float value = table.value_table.at(r, k);
       table.work_table.at(r, k) = value;
-      table.value_table.at(r, k) = value + offset;
+      table.value_table.at(r, k) =
+          value + offsets[static_cast<std::size_t>(k - 1)];
     }
-    table.offset = table.offset + table.scale;
   }
 }
 
 // Series k stands at k times scale, except where a measurement is exactly
 // zero; a missing cell is not zero and stands at the level too.
 void make_bar_levels(SeriesTable& table) {
+  const int columns = stored_series(table);
+  std::vector<float> levels(static_cast<std::size_t>(columns));
   table.offset = table.scale;
-  for (int k = 1; k <= stored_series(table); ++k) {
-    const float level = static_cast<float>(table.offset);
-    for (int r = 1; r <= k_table_rows; ++r) {
+  for (int k = 1; k <= columns; ++k) {
+    levels[static_cast<std::size_t>(k - 1)] = static_cast<float>(table.offset);
+    table.offset = table.offset + table.scale;
+  }
+  for (int r = 1; r <= k_table_rows; ++r) {
+    for (int k = 1; k <= columns; ++k) {
       float& cell = table.work_table.at(r, k);
       if (cell != 0.0f) {
-        cell = level;
+        cell = levels[static_cast<std::size_t>(k - 1)];
       }
     }
-    table.offset = table.offset + table.scale;
   }
 }
 
