@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -205,7 +206,9 @@ TEST_P(RunCase, MatchesByteForByte) {
 std::string case_name(const ::testing::TestParamInfo<Case>& info) {
   std::string name = info.param.name + (info.param.is_mac ? "_mac" : "");
   std::replace_if(
-      name.begin(), name.end(), [](char ch) { return !std::isalnum(ch); }, '_');
+      name.begin(), name.end(),
+      [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)) == 0; },
+      '_');
   return name;
 }
 
