@@ -1,8 +1,38 @@
 #include "reformat/series_table.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <new>
 
 namespace reformat {
+namespace {
+
+constexpr std::size_t k_cells =
+    static_cast<std::size_t>(k_table_rows) * k_table_columns;
+// Large pages where the system offers them: filling 20 MB then costs a
+// handful of page faults instead of five thousand.
+constexpr std::size_t k_large_page = std::size_t{1} << 21;
+constexpr std::size_t k_table_bytes =
+    (k_cells * sizeof(float) + k_large_page - 1) / k_large_page * k_large_page;
+
+}  // namespace
+
+Table::Table()
+    : cells_(static_cast<float*>(
+          std::aligned_alloc(k_large_page, k_table_bytes))) {
+  if (cells_ == nullptr) {
+    throw std::bad_alloc();
+  }
+#ifdef MADV_HUGEPAGE
+  ::madvise(cells_, k_table_bytes, MADV_HUGEPAGE);
+#endif
+  std::uninitialized_fill_n(cells_, k_cells, missing_value);
+}
+
+Table::~Table() { std::free(cells_); }
 
 void update_span(SeriesTable& table, const SeriesBuffer& series) {
   ++table.series_count;

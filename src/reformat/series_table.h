@@ -33,20 +33,22 @@ struct SeriesBuffer {
 // written a year at a time.
 class Table {
  public:
-  Table()
-      : cells_(static_cast<std::size_t>(k_table_rows) * k_table_columns,
-               missing_value) {}
+  Table();
+  ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
   // row and column count from 1.
   float& at(int row, int column) {
     return cells_[static_cast<std::size_t>(row - 1) * k_table_columns +
                   static_cast<std::size_t>(column - 1)];
   }
   const float* row(int row) const {
-    return cells_.data() + static_cast<std::size_t>(row - 1) * k_table_columns;
+    return cells_ + static_cast<std::size_t>(row - 1) * k_table_columns;
   }
 
  private:
-  std::vector<float> cells_;
+  float* cells_;
 };
 
 struct SeriesTable {
