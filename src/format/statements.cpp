@@ -1,5 +1,6 @@
 #include "format/statements.h"
 
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
@@ -25,21 +26,43 @@ struct Translation {
 // when it grows past a few hundred of them.
 constexpr std::size_t k_cache_limit = 256;
 
+// Looks texts up without making a string of each.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>{}(text);
+  }
+};
+
+struct TranslationCache {
+  std::unordered_map<std::string, std::shared_ptr<const Translation>, TextHash,
+                     std::equal_to<>>
+      by_text;
+  // The text of the last statement: rows of a file repeat it.
+  std::string last_text;
+  std::shared_ptr<const Translation> last;
+};
+
 std::shared_ptr<const Translation> translation_of(std::string_view text) {
-  thread_local std::unordered_map<std::string,
-                                  std::shared_ptr<const Translation>>
-      cache;
-  std::string key(text);
-  auto found = cache.find(key);
-  if (found != cache.end()) {
-    return found->second;
+  thread_local TranslationCache cache;
+  if (cache.last != nullptr && cache.last_text == text) {
+    return cache.last;
   }
-  auto translation = std::make_shared<Translation>();
-  translation->failure = translate_format(text, translation->list);
-  if (cache.size() >= k_cache_limit) {
-    cache.clear();
+  auto found = cache.by_text.find(text);
+  std::shared_ptr<const Translation> translation;
+  if (found != cache.by_text.end()) {
+    translation = found->second;
+  } else {
+    auto made = std::make_shared<Translation>();
+    made->failure = translate_format(text, made->list);
+    if (cache.by_text.size() >= k_cache_limit) {
+      cache.by_text.clear();
+    }
+    cache.by_text.emplace(std::string(text), made);
+    translation = std::move(made);
   }
-  cache.emplace(std::move(key), translation);
+  cache.last_text.assign(text);
+  cache.last = translation;
   return translation;
 }
 
