@@ -48,9 +48,9 @@ int main(int argc, char** argv) {
   }
   std::vector<char> block(k_block, ' ');
   for (long long left = std::atoll(argv[3]); left > 0;) {
-    const std::size_t size =
-        left < static_cast<long long>(k_block) ? static_cast<std::size_t>(left)
-                                               : k_block;
+    const std::size_t size = left < static_cast<long long>(k_block)
+                                 ? static_cast<std::size_t>(left)
+                                 : k_block;
     if (::write(out, block.data(), size) != static_cast<ssize_t>(size)) {
       std::perror(argv[2]);
       return 2;
