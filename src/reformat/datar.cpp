@@ -9,22 +9,6 @@ namespace {
 constexpr std::string_view k_header_format = "(2(2x,i8),t23,a)";
 constexpr std::string_view k_no_title_prefix = "n  ";
 
-// Reads the next record of the unit into an 80-character buffer, padded
-// with blanks or cut. Returns false at the end of the file. A read that
-// fails for another reason is no end of the data: it ends the run.
-bool read_line(ReaderContext& context, int unit, LineBuffer& line) {
-  const io::Outcome outcome = context.runtime.read_record(unit, context.record);
-  if (outcome.is_end_of_file()) {
-    return false;
-  }
-  require(context.runtime, outcome);
-  const std::size_t length = std::min(context.record.size(), line.size());
-  std::copy_n(context.record.begin(), length, line.begin());
-  std::fill(line.begin() + static_cast<std::ptrdiff_t>(length), line.end(),
-            ' ');
-  return true;
-}
-
 struct Header {
   std::int32_t count = 0;
   std::int32_t first_year = 0;

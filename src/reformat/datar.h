@@ -9,8 +9,6 @@
 
 namespace reformat {
 
-using LineBuffer = std::array<char, 80>;
-
 // The most values one compact series may ask to be read (and, past the
 // series buffer, dropped) in one statement.
 inline constexpr std::int32_t k_most_compact_values = 1 << 20;

@@ -3,6 +3,7 @@
 // reused from call to call so that reading a series allocates nothing.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@
 #include "io/runtime.h"
 
 namespace reformat {
+
+// A line of a data file as the readers see it: 80 characters.
+using LineBuffer = std::array<char, 80>;
 
 struct ReaderContext {
   ReaderContext(io::Runtime& runtime_in, const format::Settings& format_in)
@@ -31,5 +35,11 @@ inline void require(io::Runtime& runtime, const io::Outcome& outcome) {
     runtime.report_failure(outcome);
   }
 }
+
+// Reads the next record of `unit` into `line`, padded with blanks or cut
+// after 80 characters. Returns false at the end of the file. A read that
+// fails for another reason is no end of the data: it ends the run with the
+// failure report, so that a cut-short file never passes for a whole one.
+bool read_line(ReaderContext& context, int unit, LineBuffer& line);
 
 }  // namespace reformat

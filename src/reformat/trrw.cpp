@@ -82,22 +82,6 @@ bool read_measurement_line(const ReaderContext& context, const LineBuffer& line,
                              k_measurement_read, items, context.format));
 }
 
-// Reads the next record into an 80-character buffer, padded with blanks
-// or cut. Returns false at the end of the file; any other failure of the
-// read ends the run, since a cut-short file must not pass as a whole one.
-bool read_line(ReaderContext& context, int unit, LineBuffer& line) {
-  const io::Outcome outcome = context.runtime.read_record(unit, context.record);
-  if (outcome.is_end_of_file()) {
-    return false;
-  }
-  require(context.runtime, outcome);
-  const std::size_t length = std::min(context.record.size(), line.size());
-  std::copy_n(context.record.begin(), length, line.begin());
-  std::fill(line.begin() + static_cast<std::ptrdiff_t>(length), line.end(),
-            ' ');
-  return true;
-}
-
 bool is_blank(const LineBuffer& line) {
   return std::all_of(line.begin(), line.end(), [](char c) { return c == ' '; });
 }
