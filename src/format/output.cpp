@@ -329,11 +329,18 @@ class OutputSide : public WalkSide {
     return true;
   }
 
-  // The record, when the position is at its end, for a field to be appended
-  // in place; null otherwise.
+  // The record, when the position is at or past its end, for a field to be
+  // appended in place; null otherwise.
   std::string* end_of_record() {
-    return position_ == static_cast<std::int64_t>(record_.size()) ? &record_
-                                                                  : nullptr;
+    auto size = static_cast<std::int64_t>(record_.size());
+    if (position_ < size || position_ > max_length_) {
+      return nullptr;  // put overwrites, or fails
+    }
+    if (position_ > size) {
+      // The gap that a move left is filled before the field lands.
+      record_.append(static_cast<std::size_t>(position_ - size), ' ');
+    }
+    return &record_;
   }
   // After an append in place: the position follows it, within the limit.
   bool appended() {
