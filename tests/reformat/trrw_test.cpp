@@ -194,7 +194,7 @@ TEST_F(TrrwRead, SeriesCounterStartsAgainAfterTheEnd) {
 }
 
 TEST_F(TrrwRead, TextLinesAreEchoedToFileAndConsole) {
-  const std::string title = "Site 12, ring widths";
+  const std::string title = "Site 12, yearly data";
   const std::string inner = "  a remark";
   const std::vector<Series> got =
       read_all(lines({title, data_line("A", 1995, {1, 2, 3, 4, 5}), inner,

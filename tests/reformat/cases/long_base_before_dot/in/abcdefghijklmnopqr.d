@@ -1,4 +1,4 @@
-Ring widths of site 1 near the old mill, in hundredths of a millimetre
+Yearly data of site 1 near the old mill, in hundredths of a millimetre
 SITE01011948   120   135
 SITE01011950   110   142   128   999
 SITE01021950   980  1040  1120 -9999
