@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "io/outcome.h"
+
 namespace format {
 
 inline constexpr std::string_view k_missing_opening =
@@ -17,8 +19,9 @@ inline constexpr std::string_view k_illegal_repeat = "Illegal repeat count";
 inline constexpr std::string_view k_non_repeatable =
     "Non-repeatable format descriptor";
 inline constexpr std::string_view k_format_error = "Error in format string";
+// The same failure as a unit's: one text for both layers.
 inline constexpr std::string_view k_buffer_allocation =
-    "Buffer allocation failed";
+    io::k_buffer_allocation_failed;
 inline constexpr std::string_view k_group_overflow =
     "Format group table overflow";
 inline constexpr std::string_view k_illegal_character =

@@ -12,20 +12,6 @@
 namespace reformat {
 namespace {
 
-std::string lines(std::initializer_list<std::string> all) {
-  std::string text;
-  for (const std::string& line : all) {
-    text += line;
-    text += '\n';
-  }
-  return text;
-}
-
-std::string with_hash(std::string line) {
-  line.resize(79, ' ');
-  return line + "#";
-}
-
 std::string pad80(std::string line) {
   line.resize(80, ' ');
   return line;

@@ -32,6 +32,22 @@ inline void put(const fs::path& path, std::string_view bytes) {
   out << bytes;
 }
 
+// The lines, each ended by LF.
+inline std::string lines(std::initializer_list<std::string> all) {
+  std::string text;
+  for (const std::string& line : all) {
+    text += line;
+    text += '\n';
+  }
+  return text;
+}
+
+// 80 columns with "#" in the last one.
+inline std::string with_hash(std::string line) {
+  line.resize(79, ' ');
+  return line + "#";
+}
+
 // One line of the measurement layout: identifier in 8 columns, year in 4,
 // then 6 columns per field; no line end.
 inline std::string data_line(const std::string& id, int year,

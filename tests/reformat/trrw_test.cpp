@@ -23,21 +23,6 @@ struct ReadCase {
   std::vector<Expected> series;  // then a call that finds no series
 };
 
-std::string lines(std::initializer_list<std::string> all) {
-  std::string text;
-  for (const std::string& line : all) {
-    text += line;
-    text += '\n';
-  }
-  return text;
-}
-
-// 80 columns with "#" in the last one.
-std::string with_hash(std::string line) {
-  line.resize(79, ' ');
-  return line + "#";
-}
-
 const std::vector<ReadCase>& read_cases() {
   static const std::vector<ReadCase> cases = {
       {"hundredths closed by 999",
