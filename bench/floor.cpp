@@ -7,10 +7,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <memory>
-
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
