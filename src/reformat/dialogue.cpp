@@ -33,13 +33,20 @@ void ask_input_name(io::Runtime& runtime, const Flavor& flavor,
                                           items, flavor.format));
 }
 
+// question, then the true/false prompt; the answer is read as a logical.
+bool ask_true_or_false(io::Runtime& runtime, const Flavor& flavor,
+                       std::string_view question, std::int32_t& answer) {
+  write_line(runtime, io::k_console_unit, question);
+  write_line(runtime, io::k_console_unit, k_true_or_false);
+  read_logical(runtime, flavor, answer);
+  return answer != 0;
+}
+
 void ask_common_period(io::Runtime& runtime, const Flavor& flavor,
                        SeriesTable& table) {
-  write_line(runtime, io::k_console_unit,
-             "(/13x,'reformat only a common period?')");
-  write_line(runtime, io::k_console_unit, k_true_or_false);
-  read_logical(runtime, flavor, table.common_only);
-  if (table.common_only == 0) {
+  if (!ask_true_or_false(runtime, flavor,
+                         "(/13x,'reformat only a common period?')",
+                         table.common_only)) {
     return;
   }
   write_line(runtime, io::k_console_unit, "(/13x,' enter first year =',$)");
@@ -49,24 +56,18 @@ void ask_common_period(io::Runtime& runtime, const Flavor& flavor,
   table.common_length = table.common_last - table.common_first + 1;
   // Rows 1 to common_length of work_table hold the extract.
   if (table.common_length > k_longest_common_period) {
-    const format::Value limit[] = {
-        format::integer_value(k_longest_common_period)};
-    require(runtime,
-            format::write_formatted(
-                runtime, io::k_console_unit,
-                "(/1x,'The common period exceeds ',i4,' years')", limit));
-    write_line(runtime, io::k_console_unit, "(1x,'Program terminating')");
+    write_limit_message(runtime,
+                        "(/1x,'The common period exceeds ',i4,' years')",
+                        k_longest_common_period);
     runtime.stop_run(" ", 1);
   }
 }
 
 void ask_plotting(io::Runtime& runtime, const Flavor& flavor,
                   SeriesTable& table) {
-  write_line(runtime, io::k_console_unit,
-             "(/13x,' prepare data for plotting?')");
-  write_line(runtime, io::k_console_unit, k_true_or_false);
-  read_logical(runtime, flavor, table.plotting);
-  if (table.plotting == 0) {
+  if (!ask_true_or_false(runtime, flavor,
+                         "(/13x,' prepare data for plotting?')",
+                         table.plotting)) {
     return;
   }
   for (std::string_view line : flavor.scale_prompt) {
@@ -93,6 +94,14 @@ void form_names(const Flavor& flavor, SeriesTable& table) {
 
 void write_line(io::Runtime& runtime, int unit, std::string_view format_text) {
   require(runtime, format::write_formatted(runtime, unit, format_text, {}));
+}
+
+void write_limit_message(io::Runtime& runtime, std::string_view format_text,
+                         std::int32_t limit) {
+  const format::Value values[] = {format::integer_value(limit)};
+  require(runtime, format::write_formatted(runtime, io::k_console_unit,
+                                           format_text, values));
+  write_line(runtime, io::k_console_unit, "(1x,'Program terminating')");
 }
 
 std::string output_name(std::string_view input_name, std::string_view suffix) {

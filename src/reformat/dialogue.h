@@ -27,5 +27,9 @@ void write_closing_report(io::Runtime& runtime, const SeriesTable& table);
 
 // Writes a record from a format with no items; failures end the run.
 void write_line(io::Runtime& runtime, int unit, std::string_view format_text);
+// A limit that the file or the answers pass: the message with the limit,
+// then "Program terminating", on the console.
+void write_limit_message(io::Runtime& runtime, std::string_view format_text,
+                         std::int32_t limit);
 
 }  // namespace reformat

@@ -42,10 +42,7 @@ void first_pass(ReaderContext& context, SeriesTable& table) {
 // A run that ends without its outputs ends with status 1.
 [[noreturn]] void refuse(io::Runtime& runtime, std::string_view format_text,
                          int limit) {
-  const format::Value values[] = {format::integer_value(limit)};
-  require(runtime, format::write_formatted(runtime, io::k_console_unit,
-                                           format_text, values));
-  write_line(runtime, io::k_console_unit, "(1x,'Program terminating')");
+  write_limit_message(runtime, format_text, limit);
   require(runtime, runtime.close_unit(k_column_unit));
   require(runtime, runtime.close_unit(k_input_unit));
   runtime.stop_run(" ", 1);
